@@ -1,0 +1,73 @@
+#include "app/program_flow.h"
+
+#include <ostream>
+#include <string>
+
+#include "bench/run_loop.h"
+#include "bench/test_scene.h"
+#include "bench/window_titles.h"
+
+namespace app {
+namespace {
+
+constexpr int kBenchWindowSize = 512;
+
+bool IsSoftwareRasteriser(const bench::RendererInfo& info) {
+  for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+    if (info.renderer.find(name) != std::string::npos) return true;
+  }
+  return info.software;
+}
+
+// A failure that leaves nothing to measure: said in a message box and on stderr.
+int FailNoGraphics(Platform& platform, std::string_view what) {
+  std::string message = "Der Benchmark kann nicht starten: ";
+  message += what;
+  message += " Ohne Grafikbeschleunigung gibt es nichts zu messen.";
+  platform.err << "grafikkarten-benchmark: " << message << std::endl;
+  platform.toolkit.ShowError(message);
+  return kExitNoGraphics;
+}
+
+}  // namespace
+
+int RunProgram(Platform& platform, const char* firstArgument) {
+  platform::Toolkit& toolkit = platform.toolkit;
+  toolkit.LoadFont(kDefaultFont, "Arial", 9, false);
+  toolkit.LoadFont(kHeadingFont, "Arial", 10, true);
+  toolkit.SetDefaultFont(kDefaultFont);
+
+  const int window =
+      toolkit.OpenWindow(bench::kMainWindow, kBenchWindowSize, kBenchWindowSize,
+                         bench::kWindowTitle, platform::WindowStyle::Titled, platform::kNoOwner);
+  // The window may have been reduced to a small screen: the surface takes what it got.
+  const platform::Size client = toolkit.ClientSize(window);
+  if (!bench::OpenBenchSurface(platform.device, window, 0, 0, client.width, client.height)) {
+    return FailNoGraphics(platform, "Es konnte keine OpenGL-Zeichenfläche angelegt werden.");
+  }
+  const bench::RendererInfo info = platform.device.Renderer();
+  platform.out << "OpenGL: " << info.renderer << "; " << info.version << "; " << client.width
+               << "x" << client.height << std::endl;
+  if (IsSoftwareRasteriser(info)) {
+    platform.err << "Warnung: Software-Rasterisierer (" << info.renderer
+                 << "): die Werte messen den Prozessor, nicht die Grafikkarte." << std::endl;
+  }
+  toolkit.AddShortcut(window, platform::Key::Escape, kEscapeShortcut);
+
+  bench::TestScene scene{platform.device};
+  bench::NoiseSource noise(platform.threadId ^ platform.clock.NowMs());
+  if (!bench::BuildTestScene(scene, noise)) {
+    return FailNoGraphics(platform, "Die Testtextur (1024 x 1024) konnte nicht angelegt werden.");
+  }
+
+  bench::RunState state;
+  state.FrameSamples.clear();
+  state.RunDurationMs = bench::ReadRunDuration(firstArgument);
+
+  // Until results are shown, a finished run is followed by the next one.
+  while (bench::PerformRun(state, scene, toolkit, platform.clock, window) == 1) {
+  }
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,108 @@
+#include "app/program_flow.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fakes/fake_device.h"
+#include "fakes/fake_toolkit.h"
+#include "fakes/scripted_clock.h"
+
+namespace {
+
+using platform::Event;
+using platform::EventKind;
+
+struct FlowFixture : ::testing::Test {
+  fakes::FakeToolkit toolkit;
+  fakes::FakeDevice device;
+  fakes::ScriptedClock clock{5000};
+  std::ostringstream out;
+  std::ostringstream err;
+  app::Platform platform{toolkit, device, clock, out, err, 42};
+  int frames = 0;
+
+  void SetUp() override {
+    device.onPresent = [this] {
+      clock.now += 10;
+      ++frames;
+    };
+  }
+  // Escape arrives with the poll after frame `frame`.
+  void EscapeAfterFrame(int frame) {
+    toolkit.onPoll = [this, frame] {
+      if (frames == frame) toolkit.events.push_back({EventKind::Shortcut, 0, 1});
+    };
+  }
+};
+
+TEST_F(FlowFixture, StartsTheBenchmarkWindowAndRunsUntilEscape) {
+  EscapeAfterFrame(25);
+  EXPECT_EQ(app::RunProgram(platform, "0"), 0);  // runs of one frame each
+  EXPECT_EQ(toolkit.log, (std::vector<std::string>{
+                             "font 4 Arial 9",
+                             "font 5 Arial 10 bold",
+                             "default font 4",
+                             "open 0 512x512 'Grafikkarten-Benchmark | Tessolar' titled owner -1",
+                             "shortcut 0 Escape 1",
+                         }));
+  EXPECT_EQ(device.log[0], "surface 0 0,0 512x512");
+  EXPECT_EQ(device.log[1], "texture 1 1024x1024");
+  EXPECT_EQ(frames, 25);  // 25 runs of one frame; the interrupted one counts no further
+  EXPECT_EQ(toolkit.titles.size(), 25u);
+  EXPECT_EQ(out.str(), "OpenGL: FakeGL; 1.0; 512x512\n");
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(toolkit.errors, 0);
+}
+
+TEST_F(FlowFixture, CloseRequestDuringALaterRunEndsWithZero) {
+  toolkit.onPoll = [this] {
+    if (frames == 130) toolkit.events.push_back({EventKind::CloseRequest, 0, 0});
+  };
+  EXPECT_EQ(app::RunProgram(platform, "1"), 0);  // 100 frames per run: stopped in run 2
+  EXPECT_EQ(frames, 130);
+  EXPECT_EQ(toolkit.titles[99], "Grafikkarten-Benchmark | Tessolar - 100 %");
+  EXPECT_EQ(toolkit.titles[100], "Grafikkarten-Benchmark | Tessolar - 1 %");  // 10 of 1000 ms
+}
+
+TEST_F(FlowFixture, SurfaceTakesTheClientSizeTheWindowGot) {
+  toolkit.clientSize = {300, 200};  // a screen too small for 512 x 512
+  EscapeAfterFrame(1);
+  EXPECT_EQ(app::RunProgram(platform, nullptr), 0);
+  EXPECT_EQ(device.log[0], "surface 0 0,0 300x200");
+  EXPECT_EQ(out.str(), "OpenGL: FakeGL; 1.0; 300x200\n");
+}
+
+TEST_F(FlowFixture, NoSurfaceOrTextureIsAFailureNotAResult) {
+  struct Row {
+    const char* name;
+    bool surface;
+    bool texture;
+  };
+  for (const Row row : {Row{"no surface", false, true}, Row{"no texture", true, false}}) {
+    SCOPED_TRACE(row.name);
+    fakes::FakeToolkit failingToolkit;
+    fakes::FakeDevice failingDevice;
+    failingDevice.surfaceWorks = row.surface;
+    failingDevice.textureWorks = row.texture;
+    std::ostringstream failOut;
+    std::ostringstream failErr;
+    app::Platform failing{failingToolkit, failingDevice, clock, failOut, failErr, 1};
+    EXPECT_EQ(app::RunProgram(failing, "1"), app::kExitNoGraphics);
+    EXPECT_EQ(failingToolkit.errors, 1);
+    EXPECT_EQ(failingDevice.presents, 0);
+    EXPECT_TRUE(failingToolkit.titles.empty());
+    const std::string said = failErr.str();
+    EXPECT_NE(said.find("kann nicht starten"), std::string::npos);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+  }
+}
+
+TEST_F(FlowFixture, SoftwareRendererIsWarnedAbout) {
+  device.renderer = {"llvmpipe (LLVM 15)", "4.5", false};
+  EscapeAfterFrame(1);
+  EXPECT_EQ(app::RunProgram(platform, "1"), 0);
+  EXPECT_NE(err.str().find("Software"), std::string::npos);
+}
+
+}  // namespace
