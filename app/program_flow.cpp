@@ -6,6 +6,7 @@
 #include "bench/run_loop.h"
 #include "bench/test_scene.h"
 #include "bench/window_titles.h"
+#include "platform/cp1252.h"
 
 namespace app {
 namespace {
@@ -20,11 +21,12 @@ bool IsSoftwareRasteriser(const bench::RendererInfo& info) {
 }
 
 // A failure that leaves nothing to measure: said in a message box and on stderr.
+// `what` is code page 1252 text, like every text the toolkit shows.
 int FailNoGraphics(Platform& platform, std::string_view what) {
   std::string message = "Der Benchmark kann nicht starten: ";
   message += what;
   message += " Ohne Grafikbeschleunigung gibt es nichts zu messen.";
-  platform.err << "grafikkarten-benchmark: " << message << std::endl;
+  platform.err << "grafikkarten-benchmark: " << platform::Cp1252ToUtf8(message) << std::endl;
   platform.toolkit.ShowError(message);
   return kExitNoGraphics;
 }
@@ -43,7 +45,7 @@ int RunProgram(Platform& platform, const char* firstArgument) {
   // The window may have been reduced to a small screen: the surface takes what it got.
   const platform::Size client = toolkit.ClientSize(window);
   if (!bench::OpenBenchSurface(platform.device, window, 0, 0, client.width, client.height)) {
-    return FailNoGraphics(platform, "Es konnte keine OpenGL-Zeichenfläche angelegt werden.");
+    return FailNoGraphics(platform, "Es konnte keine OpenGL-Zeichenfl\xE4" "che angelegt werden.");
   }
   const bench::RendererInfo info = platform.device.Renderer();
   platform.out << "OpenGL: " << info.renderer << "; " << info.version << "; " << client.width

@@ -145,6 +145,23 @@ class BenchmarkWindowTest(unittest.TestCase):
             self.assertIn("Software", app.stderr(),
                           f"no warning about software rendering on {m['renderer']}")
 
+    def test_without_opengl_it_says_so_and_fails(self):
+        # Qt without any OpenGL integration: no context can be made, so there is
+        # nothing to measure. A message box and a line on stderr say so, and the
+        # exit code is not 0; no run ever starts.
+        app = u.App(BINARY, [str(RUN_SECONDS)], extra_env={"QT_XCB_GL_INTEGRATION": "none"})
+        self.addCleanup(app.close)
+        box = u.wait_for_window("Grafikkarten-Benchmark", timeout=START_TIMEOUT, app=app)
+        time.sleep(0.3)
+        self.assertIn("kann nicht starten", app.stderr(), app.describe())
+        self.assertIn("Zeichenfläche", app.stderr(), "stderr is UTF-8")
+        main = u.find_windows(TITLE)
+        self.assertEqual(len(main), 1, app.describe())
+        self.assertEqual(u.window_title(main[0]), TITLE, "no run started")
+        u.send_key(box, "Return")
+        self.assertEqual(app.wait_exit(EXIT_TIMEOUT), 2, app.describe())
+        self.assertNotIn("OpenGL:", app.stdout())
+
     def test_picture_is_noisy_and_multicoloured(self):
         app, wid = self.start()
         client, _ = u.wait_until_placed(wid)

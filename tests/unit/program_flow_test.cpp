@@ -94,6 +94,10 @@ TEST_F(FlowFixture, NoSurfaceOrTextureIsAFailureNotAResult) {
     EXPECT_TRUE(failingToolkit.titles.empty());
     const std::string said = failErr.str();
     EXPECT_NE(said.find("kann nicht starten"), std::string::npos);
+    if (!row.surface) {  // shown as code page 1252, written to stderr as UTF-8
+      EXPECT_NE(failingToolkit.log.back().find("Zeichenfl\xE4" "che"), std::string::npos);
+      EXPECT_NE(said.find("Zeichenfl\xC3\xA4" "che"), std::string::npos);
+    }
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
   }
 }
