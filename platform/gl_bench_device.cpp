@@ -71,8 +71,9 @@ bool GlBenchDevice::OpenSurface(int window, int x, int y, int width, int height)
   if (host == nullptr || width <= 0 || height <= 0) return false;
   m_width = width;
   m_height = height;
-  m_window = new SurfaceWindow(*this);
-  m_window->setFormat(SurfaceFormat());
+  auto* surfaceWindow = new SurfaceWindow(*this);
+  surfaceWindow->setFormat(SurfaceFormat());
+  m_window = surfaceWindow;
   m_container = QWidget::createWindowContainer(m_window, host);
   m_container->setGeometry(x, y, width, height);
   m_container->show();
@@ -243,7 +244,7 @@ bool GlBenchDevice::PresentSurface() {
     }
   }
   ++m_presentCount;
-  if (!m_window->isExposed()) return true;  // nothing on the screen to copy into yet
+  if (!m_window || !m_window->isExposed()) return true;  // nothing on the screen to copy into yet
   glBindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glBlitFramebuffer(0, 0, m_width, m_height, 0, 0, m_width, m_height, GL_COLOR_BUFFER_BIT,
@@ -270,7 +271,8 @@ bool GlBenchDevice::Recover() {
 }
 
 void GlBenchDevice::ReleaseGl() {
-  if (m_context && m_context->isValid() && !m_lost && m_context->makeCurrent(m_window)) {
+  if (m_context && m_context->isValid() && !m_lost && m_window &&
+      m_context->makeCurrent(m_window)) {
     for (auto& [number, texture] : m_textures) glDeleteTextures(1, &texture.glName);
     if (m_framebuffer != 0) glDeleteFramebuffers(1, &m_framebuffer);
     if (m_colourBuffer != 0) glDeleteRenderbuffers(1, &m_colourBuffer);

@@ -5,12 +5,13 @@
 #include <memory>
 #include <vector>
 
+#include <QPointer>
+#include <QWidget>
 #include <QWindow>
 
 #include "bench/graphics_device.h"
 
 class QOpenGLContext;
-class QWidget;
 
 namespace platform {
 
@@ -71,8 +72,10 @@ class GlBenchDevice final : public bench::GraphicsDevice {
 
   QtToolkit& m_toolkit;
   std::unique_ptr<QOpenGLContext> m_context;
-  SurfaceWindow* m_window = nullptr;  // owned by its container widget
-  QWidget* m_container = nullptr;
+  // The container is a child of the benchmark window and owns the surface window; both go
+  // with that window if it is closed first.
+  QPointer<QWindow> m_window;
+  QPointer<QWidget> m_container;
   int m_width = 0;
   int m_height = 0;
   unsigned m_framebuffer = 0;

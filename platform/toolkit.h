@@ -1,6 +1,5 @@
 #pragma once
 
-#include <span>
 #include <string_view>
 
 // The windowing seam. The program's own logic (flow, run loop, dialogs) sees windows,
