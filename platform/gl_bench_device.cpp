@@ -243,7 +243,6 @@ bool GlBenchDevice::PresentSurface() {
       return false;
     }
   }
-  ++m_presentCount;
   if (!m_window || !m_window->isExposed()) return true;  // nothing on the screen to copy into yet
   glBindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);

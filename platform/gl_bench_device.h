@@ -48,7 +48,6 @@ class GlBenchDevice final : public bench::GraphicsDevice {
   void LoseContextForTest();
   // The native window the surface presents into (for tests that grab the screen).
   WId SurfaceWindowId() const;
-  int PresentCount() const { return m_presentCount; }
 
  private:
   struct Texture {
@@ -86,7 +85,6 @@ class GlBenchDevice final : public bench::GraphicsDevice {
   bool m_open = false;
   bool m_usable = false;
   bool m_lost = false;
-  int m_presentCount = 0;
 };
 
 }  // namespace platform
