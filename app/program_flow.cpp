@@ -4,9 +4,11 @@
 #include <string>
 
 #include "bench/run_loop.h"
+#include "bench/run_statistics.h"
 #include "bench/test_scene.h"
 #include "bench/window_titles.h"
 #include "platform/cp1252.h"
+#include "ui/results_dialog.h"
 
 namespace app {
 namespace {
@@ -66,10 +68,14 @@ int RunProgram(Platform& platform, const char* firstArgument) {
   state.FrameSamples.clear();
   state.RunDurationMs = bench::ReadRunDuration(firstArgument);
 
-  // Until results are shown, a finished run is followed by the next one.
-  while (bench::PerformRun(state, scene, toolkit, platform.clock, window) == 1) {
+  // The run cycle: the window, surface, scene, run number and results carry over.
+  bench::RunResults results;
+  for (;;) {
+    if (bench::PerformRun(state, scene, toolkit, platform.clock, window) == 0) return 0;
+    const std::string line = bench::RecordRunResult(state.FrameSamples, state.RunNumber, results);
+    platform.out << platform::Cp1252ToUtf8(line) << std::endl;
+    if (ui::ShowResultsDialog(toolkit, window, results.ResultsText) == 0) return 0;
   }
-  return 0;
 }
 
 }  // namespace app

@@ -6,6 +6,7 @@
 #include "bench/graphics_device.h"
 #include "platform/clock.h"
 #include "platform/toolkit.h"
+#include "ui/fonts.h"
 
 namespace app {
 
@@ -14,13 +15,13 @@ struct Platform {
   platform::Toolkit& toolkit;
   bench::GraphicsDevice& device;
   platform::Clock& clock;
-  std::ostream& out;  // figures for scripts
+  std::ostream& out;  // figures for scripts: the renderer, each run's result line (UTF-8)
   std::ostream& err;  // warnings and failures
   std::uint32_t threadId = 0;  // mixed into the texture's random seed
 };
 
-inline constexpr int kDefaultFont = 4;
-inline constexpr int kHeadingFont = 5;
+using ui::kDefaultFont;
+using ui::kHeadingFont;
 inline constexpr int kEscapeShortcut = 1;
 
 // Exit code when the benchmark cannot run at all (no surface or texture).

@@ -76,6 +76,10 @@ bool GlBenchDevice::OpenSurface(int window, int x, int y, int width, int height)
   m_window = surfaceWindow;
   m_container = QWidget::createWindowContainer(m_window, host);
   m_container->setGeometry(x, y, width, height);
+  // The container gets its own native window now, with the surface inside it. Qt would
+  // otherwise make it native later (when an owned dialog is created), and its fresh window
+  // would then cover the surface, a sibling, with the plain background.
+  m_container->winId();
   m_container->show();
   m_window->create();
   if (!CreateContext() || !CreateTargets()) {

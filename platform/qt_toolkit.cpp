@@ -216,6 +216,8 @@ Size QtToolkit::ImageSize(int image) {
   return {it->second.width(), it->second.height()};
 }
 
+void QtToolkit::ReleaseImage(int image) { m_images.erase(image); }
+
 int QtToolkit::AddControl(QWidget* widget, int x, int y, int width, int height) {
   widget->setFont(m_defaultFont);
   widget->setGeometry(x, y, width, height);

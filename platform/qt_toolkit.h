@@ -33,6 +33,7 @@ class QtToolkit final : public Toolkit {
   void AddTimer(int window, int timer, int periodMs) override;
   int DecodeImage(int image, std::string_view asset) override;
   Size ImageSize(int image) override;
+  void ReleaseImage(int image) override;
   int AddImage(int x, int y, int width, int height, int image) override;
   int AddText(int x, int y, int width, int height, std::string_view text,
               TextAlign align) override;

@@ -70,6 +70,8 @@ class Toolkit {
   // returns its number, or -1 when it cannot be decoded.
   virtual int DecodeImage(int image, std::string_view asset) = 0;
   virtual Size ImageSize(int image) = 0;
+  // Frees a decoded image; image controls that show it keep their own copy.
+  virtual void ReleaseImage(int image) = 0;
 
   // Controls go into the window opened most recently; each call returns the control's number.
   // An image control takes the size of its picture whatever size is asked for.

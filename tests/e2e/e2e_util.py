@@ -276,6 +276,31 @@ def send_key(wid, key):
     run_tool("xdotool", "key", "--clearmodifiers", key)
 
 
+def press(*keys):
+    """Types keys into whichever window is active now (xdotool key syntax)."""
+    run_tool("xdotool", "key", "--clearmodifiers", *keys)
+
+
+def active_window():
+    out = run_tool("xdotool", "getactivewindow", check=False).strip()
+    return int(out) if out.isdigit() else None
+
+
+def wait_active(wid, timeout=5.0):
+    """Waits until the window manager has made `wid` the active window."""
+    deadline = time.monotonic() + timeout
+    while active_window() != wid:
+        if time.monotonic() > deadline:
+            raise E2EError(f"window {wid} not active within {timeout} s "
+                           f"(active: {active_window()})")
+        time.sleep(0.05)
+
+
+def clipboard_text():
+    """The CLIPBOARD selection as text (asked of its owner, the program)."""
+    return run_tool("xclip", "-o", "-selection", "clipboard")
+
+
 class TitleWatcher:
     """Records every title change of a window, with the time it was seen.
 

@@ -24,7 +24,7 @@ class SmallScreenTest(unittest.TestCase):
     def test_window_and_surface_are_reduced_to_the_screen(self):
         screen_w, screen_h = u.screen_size()
         self.assertLess(screen_h, 512 + 40, "run this on a small screen (--screen 480x400)")
-        app = u.App(BINARY, ["1"])
+        app = u.App(BINARY, ["10"])  # still running when Escape comes
         self.addCleanup(app.close)
         wid = u.wait_for_window(TITLE, prefix=True, timeout=30.0, app=app)
         client, frame = u.wait_until_placed(wid)

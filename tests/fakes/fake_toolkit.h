@@ -10,14 +10,17 @@
 namespace fakes {
 
 // A toolkit that keeps a log of what the program asked for and hands out scripted events.
-// Polls with nothing scripted return no event; a wait with nothing scripted fails the test
-// through the `onStarved` hook (it would block for ever in the real program).
+// Polls with nothing scripted return no event; a wait with nothing scripted logs "wait
+// starved" and returns a close request (it would block for ever in the real program).
+// Tab and Shift+Tab, which never reach the event stream, are modelled by PressTab over the
+// tab-stop controls in creation order.
 class FakeToolkit final : public platform::Toolkit {
  public:
   std::vector<std::string> log;
   std::vector<std::string> titles;  // every title set, in order
   std::deque<platform::Event> events;
   std::function<void()> onPoll;     // runs before each poll takes its event
+  std::function<void()> onWait;     // runs before each wait takes its event
   platform::Size clientSize{512, 512};
   int focused = platform::kNoControl;
   int errors = 0;
@@ -30,13 +33,21 @@ class FakeToolkit final : public platform::Toolkit {
   int OpenWindow(int window, int width, int height, std::string_view title,
                  platform::WindowStyle style, int owner) override {
     const int number = window == platform::kToolkitChooses ? m_nextWindow++ : window;
+    m_currentWindow = number;
     Log("open " + std::to_string(number) + " " + std::to_string(width) + "x" +
         std::to_string(height) + " '" + std::string(title) + "' " +
         (style == platform::WindowStyle::Popup ? "popup" : "titled") + " owner " +
         std::to_string(owner));
     return number;
   }
-  void CloseWindow(int window) override { Log("close " + std::to_string(window)); }
+  void CloseWindow(int window) override {
+    Log("close " + std::to_string(window));
+    std::erase_if(m_tabStops, [&](const TabStopOf& stop) {
+      if (stop.window != window) return false;
+      if (stop.control == focused) focused = platform::kNoControl;  // the owner is active now
+      return true;
+    });
+  }
   platform::Size ClientSize(int) override { return clientSize; }
   void SetWindowTitle(int, std::string_view title) override { titles.emplace_back(title); }
   void AddShortcut(int window, platform::Key key, int number) override {
@@ -52,21 +63,27 @@ class FakeToolkit final : public platform::Toolkit {
     return image == platform::kToolkitChooses ? 900 : image;
   }
   platform::Size ImageSize(int) override { return {48, 48}; }
-  int AddImage(int x, int y, int, int, int image) override {
-    return Control("image " + std::to_string(image), x, y);
+  void ReleaseImage(int image) override { Log("release image " + std::to_string(image)); }
+  int AddImage(int x, int y, int w, int h, int image) override {
+    return Control("image " + std::to_string(image), x, y, w, h);
   }
-  int AddText(int x, int y, int, int, std::string_view text, platform::TextAlign) override {
-    return Control("text '" + std::string(text) + "'", x, y);
+  int AddText(int x, int y, int w, int h, std::string_view text,
+              platform::TextAlign align) override {
+    return Control(std::string(align == platform::TextAlign::Right ? "right " : "left ") +
+                       "text '" + std::string(text) + "'",
+                   x, y, w, h);
   }
-  int AddCheckBox(int x, int y, int, int, std::string_view text) override {
-    return Control("check '" + std::string(text) + "'", x, y);
+  int AddCheckBox(int x, int y, int w, int h, std::string_view text) override {
+    return TabStop(Control("check '" + std::string(text) + "'", x, y, w, h));
   }
-  int AddButton(int x, int y, int, int, std::string_view text, bool isDefault) override {
-    return Control(std::string(isDefault ? "default " : "") + "button '" + std::string(text) +
-                       "'",
-                   x, y);
+  int AddButton(int x, int y, int w, int h, std::string_view text, bool isDefault) override {
+    return TabStop(Control(std::string(isDefault ? "default " : "") + "button '" +
+                               std::string(text) + "'",
+                           x, y, w, h));
   }
-  int AddTextBox(int x, int y, int, int) override { return Control("textbox", x, y); }
+  int AddTextBox(int x, int y, int w, int h) override {
+    return TabStop(Control("textbox", x, y, w, h));
+  }
   void SetControlFont(int control, int font) override {
     Log("font of " + std::to_string(control) + " " + std::to_string(font));
   }
@@ -77,6 +94,7 @@ class FakeToolkit final : public platform::Toolkit {
   int FocusedControl() override { return focused; }
   bool IsChecked(int) override { return false; }
   platform::Event WaitEvent() override {
+    if (onWait) onWait();
     if (events.empty()) {
       Log("wait starved");
       return {platform::EventKind::CloseRequest, 0, 0};
@@ -93,19 +111,41 @@ class FakeToolkit final : public platform::Toolkit {
     Log("error '" + std::string(text) + "'");
   }
 
+  // Moves the focus to the next (or previous) tab stop, wrapping round.
+  void PressTab(bool backwards = false) {
+    if (m_tabStops.empty()) return;
+    const auto n = static_cast<int>(m_tabStops.size());
+    int index = n - 1;
+    for (int i = 0; i < n; ++i) {
+      if (m_tabStops[static_cast<std::size_t>(i)].control == focused) index = i;
+    }
+    index = (index + (backwards ? n - 1 : 1)) % n;
+    focused = m_tabStops[static_cast<std::size_t>(index)].control;
+  }
+
  private:
   void Log(std::string line) { log.push_back(std::move(line)); }
-  int Control(const std::string& what, int x, int y) {
+  int Control(const std::string& what, int x, int y, int w, int h) {
     const int number = m_nextControl++;
     Log("control " + std::to_string(number) + " " + what + " at " + std::to_string(x) + "," +
-        std::to_string(y));
+        std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h));
     return number;
+  }
+  int TabStop(int control) {
+    m_tabStops.push_back({m_currentWindow, control});
+    return control;
   }
   platform::Event Take() {
     const platform::Event event = events.front();
     events.pop_front();
     return event;
   }
+  struct TabStopOf {
+    int window;
+    int control;
+  };
+  std::vector<TabStopOf> m_tabStops;
+  int m_currentWindow = -1;
   int m_nextWindow = 1000;
   int m_nextControl = 100;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "fakes/fake_device.h"
@@ -36,9 +37,9 @@ struct FlowFixture : ::testing::Test {
   }
 };
 
-TEST_F(FlowFixture, StartsTheBenchmarkWindowAndRunsUntilEscape) {
+TEST_F(FlowFixture, StartsTheBenchmarkWindowAndEscapeEndsTheRunWithoutResult) {
   EscapeAfterFrame(25);
-  EXPECT_EQ(app::RunProgram(platform, "0"), 0);  // runs of one frame each
+  EXPECT_EQ(app::RunProgram(platform, "1"), 0);  // 100 frames of 10 ms per run
   EXPECT_EQ(toolkit.log, (std::vector<std::string>{
                              "font 4 Arial 9",
                              "font 5 Arial 10 bold",
@@ -48,14 +49,69 @@ TEST_F(FlowFixture, StartsTheBenchmarkWindowAndRunsUntilEscape) {
                          }));
   EXPECT_EQ(device.log[0], "surface 0 0,0 512x512");
   EXPECT_EQ(device.log[1], "texture 1 1024x1024");
-  EXPECT_EQ(frames, 25);  // 25 runs of one frame; the interrupted one counts no further
+  EXPECT_EQ(frames, 25);
   EXPECT_EQ(toolkit.titles.size(), 25u);
-  EXPECT_EQ(out.str(), "OpenGL: FakeGL; 1.0; 512x512\n");
+  EXPECT_EQ(out.str(), "OpenGL: FakeGL; 1.0; 512x512\n") << "an interrupted run has no result";
   EXPECT_EQ(err.str(), "");
   EXPECT_EQ(toolkit.errors, 0);
 }
 
+// Answers each results dialog with the next of `answers`: Shift+Tab and Return for
+// "Wiederholen", Return alone for "Beenden" (which has the focus).
+struct DialogAnswers {
+  fakes::FakeToolkit& toolkit;
+  std::vector<bool> answers;  // true: repeat
+  std::size_t shown = 0;
+  void Install() {
+    toolkit.onWait = [this] {
+      if (!toolkit.events.empty() || shown == answers.size()) return;
+      if (answers[shown++]) toolkit.PressTab(true);
+      toolkit.events.push_back({EventKind::Shortcut, 999 + static_cast<int>(shown), 1});
+    };
+  }
+};
+
+TEST_F(FlowFixture, RepeatRunsInTheSameWindowAndShowsNewestResultFirst) {
+  DialogAnswers user{toolkit, {true, true, false}};
+  user.Install();
+  EXPECT_EQ(app::RunProgram(platform, "1"), 0);
+  EXPECT_EQ(user.shown, 3u);
+  EXPECT_EQ(frames, 300);
+
+  // The window, surface and texture are made once; three dialogs over window 0.
+  EXPECT_EQ(std::count(device.log.begin(), device.log.end(), "surface 0 0,0 512x512"), 1);
+  EXPECT_EQ(std::count(device.log.begin(), device.log.end(), "texture 1 1024x1024"), 1);
+  const std::vector<std::string> expectedTexts = {
+      "text of 103 ' Lauf 1 : 100,00 ( \xB1 0,00 )'",
+      "text of 109 ' Lauf 2 : 100,00 ( \xB1 0,00 )\n Lauf 1 : 100,00 ( \xB1 0,00 )'",
+      "text of 115 ' Lauf 3 : 100,00 ( \xB1 0,00 )\n Lauf 2 : 100,00 ( \xB1 0,00 )\n"
+      " Lauf 1 : 100,00 ( \xB1 0,00 )'",
+  };
+  std::vector<std::string> texts;
+  std::vector<std::string> opened;
+  for (const std::string& line : toolkit.log) {
+    if (line.rfind("text of", 0) == 0) texts.push_back(line);
+    if (line.rfind("open", 0) == 0) opened.push_back(line);
+  }
+  EXPECT_EQ(texts, expectedTexts);
+  EXPECT_EQ(opened.size(), 4u);
+  for (std::size_t i = 1; i < opened.size(); ++i) {
+    EXPECT_EQ(opened[i], "open " + std::to_string(999 + i) +
+                             " 400x170 'Grafikkarten-Benchmark | Tessolar' titled owner 0");
+  }
+  EXPECT_EQ(toolkit.log.back(), "release image 900") << "the last dialog closed";
+
+  // Each finished run's line on stdout, as UTF-8, in the order the runs finished.
+  EXPECT_EQ(out.str(),
+            "OpenGL: FakeGL; 1.0; 512x512\n"
+            " Lauf 1 : 100,00 ( \xC2\xB1 0,00 )\n"
+            " Lauf 2 : 100,00 ( \xC2\xB1 0,00 )\n"
+            " Lauf 3 : 100,00 ( \xC2\xB1 0,00 )\n");
+}
+
 TEST_F(FlowFixture, CloseRequestDuringALaterRunEndsWithZero) {
+  DialogAnswers user{toolkit, {true}};
+  user.Install();
   toolkit.onPoll = [this] {
     if (frames == 130) toolkit.events.push_back({EventKind::CloseRequest, 0, 0});
   };
@@ -63,6 +119,15 @@ TEST_F(FlowFixture, CloseRequestDuringALaterRunEndsWithZero) {
   EXPECT_EQ(frames, 130);
   EXPECT_EQ(toolkit.titles[99], "Grafikkarten-Benchmark | Tessolar - 100 %");
   EXPECT_EQ(toolkit.titles[100], "Grafikkarten-Benchmark | Tessolar - 1 %");  // 10 of 1000 ms
+  EXPECT_EQ(out.str(), "OpenGL: FakeGL; 1.0; 512x512\n Lauf 1 : 100,00 ( \xC2\xB1 0,00 )\n");
+}
+
+TEST_F(FlowFixture, RunTooShortForASampleGivesNaN) {
+  DialogAnswers user{toolkit, {false}};
+  user.Install();
+  EXPECT_EQ(app::RunProgram(platform, "0"), 0);  // a run of one frame
+  EXPECT_EQ(frames, 1);
+  EXPECT_NE(out.str().find("\n Lauf 1 : NaN ( \xC2\xB1 NaN )\n"), std::string::npos) << out.str();
 }
 
 TEST_F(FlowFixture, SurfaceTakesTheClientSizeTheWindowGot) {
