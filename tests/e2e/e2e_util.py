@@ -5,13 +5,16 @@ Everything here expects DISPLAY to point at a throw-away X server with a
 window manager, as set up by scripts/with-display. Every wait is bounded.
 """
 
+import argparse
 import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
+import unittest
 import zlib
 from dataclasses import dataclass
 
@@ -430,3 +433,23 @@ def artifacts_dir():
     path = os.environ.get("E2E_ARTIFACTS") or tempfile.mkdtemp(prefix="e2e-artifacts-")
     os.makedirs(path, exist_ok=True)
     return path
+
+
+# --------------------------------------------------------------------------
+# Entry of a test file
+
+def run_tests(configure):
+    """Takes --binary PATH (or $E2E_BINARY) from the command line, checks the display,
+    calls configure(binary, artifacts dir) and runs the file's tests; the remaining
+    arguments go to unittest."""
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--binary", default=os.environ.get("E2E_BINARY"))
+    args, rest = parser.parse_known_args()
+    if not args.binary:
+        sys.exit(f"usage: {os.path.basename(sys.argv[0])} --binary PATH [unittest options]")
+    binary = os.path.abspath(args.binary)
+    if not os.access(binary, os.X_OK):
+        sys.exit(f"not an executable program: {binary}")
+    require_display()
+    configure(binary, artifacts_dir())
+    unittest.main(module="__main__", argv=[sys.argv[0], *rest], verbosity=2)

@@ -7,7 +7,6 @@
 Screenshots go to $E2E_ARTIFACTS (default: a new temporary directory).
 """
 
-import argparse
 import os
 import re
 import sys
@@ -184,20 +183,10 @@ class BenchmarkWindowTest(unittest.TestCase):
         self.assertGreater(rough, 0.25, summary)
 
 
-def main():
+def configure(binary, artifacts):
     global BINARY, ARTIFACTS
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--binary", default=os.environ.get("E2E_BINARY"))
-    args, rest = parser.parse_known_args()
-    if not args.binary:
-        sys.exit("usage: test_benchmark_window.py --binary PATH [unittest options]")
-    BINARY = os.path.abspath(args.binary)
-    if not os.access(BINARY, os.X_OK):
-        sys.exit(f"not an executable program: {BINARY}")
-    u.require_display()
-    ARTIFACTS = u.artifacts_dir()
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+    BINARY, ARTIFACTS = binary, artifacts
 
 
 if __name__ == "__main__":
-    main()
+    u.run_tests(configure)

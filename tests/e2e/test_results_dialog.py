@@ -7,7 +7,6 @@
 Screenshots go to $E2E_ARTIFACTS (default: a new temporary directory).
 """
 
-import argparse
 import os
 import re
 import sys
@@ -165,18 +164,10 @@ class ResultsDialogTest(unittest.TestCase):
                 self.assertEqual(len(self.result_lines(app, 1)), 1, app.describe())
 
 
-def main():
+def configure(binary, artifacts):
     global BINARY, ARTIFACTS
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--binary", default=os.environ.get("E2E_BINARY"))
-    args, rest = parser.parse_known_args()
-    if not args.binary:
-        sys.exit("usage: test_results_dialog.py --binary PATH [unittest options]")
-    BINARY = os.path.abspath(args.binary)
-    u.require_display()
-    ARTIFACTS = u.artifacts_dir()
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+    BINARY, ARTIFACTS = binary, artifacts
 
 
 if __name__ == "__main__":
-    main()
+    u.run_tests(configure)

@@ -6,8 +6,6 @@ and the surface takes the client size the window got.
         --binary build/grafikkarten-benchmark
 """
 
-import argparse
-import os
 import re
 import sys
 import unittest
@@ -41,10 +39,10 @@ class SmallScreenTest(unittest.TestCase):
         self.assertTrue(line[0].endswith("; %dx%d" % (client.width, client.height)), line[0])
 
 
+def configure(binary, _artifacts):
+    global BINARY
+    BINARY = binary
+
+
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--binary", required=True)
-    args, rest = parser.parse_known_args()
-    BINARY = os.path.abspath(args.binary)
-    u.require_display()
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+    u.run_tests(configure)
