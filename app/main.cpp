@@ -2,6 +2,8 @@
 // monotonic clock) and returns its exit code.
 #include <unistd.h>
 
+#include <csignal>
+
 #include <QApplication>
 
 #include <iostream>
@@ -13,6 +15,9 @@
 #include "platform/qt_toolkit.h"
 
 int main(int argc, char** argv) {
+  // stdout may be a pipe whose reader has gone (`| head -1`): the figures are lost then,
+  // but the program goes on instead of being killed by SIGPIPE.
+  std::signal(SIGPIPE, SIG_IGN);
   // The run length is taken as the system split the command line, before Qt removes the
   // options it knows from argv.
   const std::string firstArgument = argc > 1 ? argv[1] : "";

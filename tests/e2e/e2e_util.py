@@ -51,7 +51,7 @@ class App:
     """The program, started with its output going to files and with a private
     HOME and XDG_CONFIG_HOME, so no setting of the user is read or written."""
 
-    def __init__(self, binary, args=(), extra_env=None):
+    def __init__(self, binary, args=(), extra_env=None, stdout_reader_gone=False):
         self.dir = tempfile.mkdtemp(prefix="e2e-app-")
         home = os.path.join(self.dir, "home")
         config = os.path.join(self.dir, "config")
@@ -63,8 +63,17 @@ class App:
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
         self.argv = [binary, *args]
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            self.proc = subprocess.Popen(self.argv, stdin=subprocess.DEVNULL, stdout=out,
-                                         stderr=err, env=env, cwd=self.dir)
+            if stdout_reader_gone:
+                # stdout is a pipe nobody reads: every write to it fails.
+                reader, writer = os.pipe()
+                os.close(reader)
+                out = writer
+            try:
+                self.proc = subprocess.Popen(self.argv, stdin=subprocess.DEVNULL, stdout=out,
+                                             stderr=err, env=env, cwd=self.dir)
+            finally:
+                if stdout_reader_gone:
+                    os.close(writer)
 
     @property
     def pid(self):

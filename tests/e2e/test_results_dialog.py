@@ -37,9 +37,9 @@ def outer(client, frame):
 
 class ResultsDialogTest(unittest.TestCase):
 
-    def start(self):
+    def start(self, **options):
         """Starts one-second runs; returns (app, benchmark window)."""
-        app = u.App(BINARY, ["1"])
+        app = u.App(BINARY, ["1"], **options)
         self.addCleanup(app.close)
         bench = u.wait_for_window(TITLE, prefix=True, timeout=START_TIMEOUT, app=app)
         return app, bench
@@ -115,6 +115,7 @@ class ResultsDialogTest(unittest.TestCase):
         u.press("shift+Tab")
         u.press("Return")
         self.assert_dialog_gone(dialog)
+        u.wait_active(bench)  # so that Escape acts in the next run
         seen = watcher.wait_for(lambda ts: any(t != FULL and t.endswith(" %") for _, t in ts),
                                 RUN_TIMEOUT)
         self.assertIsNotNone(seen, f"no second run: {watcher.titles()}\n{app.describe()}")
@@ -162,6 +163,14 @@ class ResultsDialogTest(unittest.TestCase):
                 u.send_key(dialog if target == "dialog" else bench, key)
                 self.assertEqual(app.wait_exit(EXIT_TIMEOUT), 0, app.describe())
                 self.assertEqual(len(self.result_lines(app, 1)), 1, app.describe())
+
+    def test_stdout_without_reader_changes_nothing(self):
+        # `grafikkarten-benchmark | head -1`: the result line cannot be written, and the
+        # program goes on to its dialog and ends normally.
+        app, bench = self.start(stdout_reader_gone=True)
+        dialog = self.wait_for_dialog(app, bench)
+        u.send_key(dialog, "Return")
+        self.assertEqual(app.wait_exit(EXIT_TIMEOUT), 0, app.describe())
 
 
 def configure(binary, artifacts):
