@@ -8,7 +8,10 @@
 #include "bench/test_scene.h"
 #include "bench/window_titles.h"
 #include "platform/cp1252.h"
+#include "app/settings_file.h"
+#include "ui/hint_dialog.h"
 #include "ui/results_dialog.h"
+#include "ui/splash_screen.h"
 
 namespace app {
 namespace {
@@ -40,6 +43,20 @@ int RunProgram(Platform& platform, const char* firstArgument) {
   toolkit.LoadFont(kDefaultFont, "Arial", 9, false);
   toolkit.LoadFont(kHeadingFont, "Arial", 10, true);
   toolkit.SetDefaultFont(kDefaultFont);
+
+  // Splash, then the hint gate. The settings are open only while the hint may write them.
+  const std::string settingsFolder = LocateSettingsFolder();
+  ui::ShowSplash(toolkit);
+  Settings settings;
+  OpenSettings(settings, SettingsFilePath(settingsFolder));
+  const std::int32_t HideTip = ReadSettingInt(settings, kHideTipKey, 0);
+  if (HideTip == 0 && ui::ShowHintDialog(toolkit, bench::kMainWindow, settings) == 0) {
+    CloseSettings(settings);  // a tick before cancelling is kept
+    return 0;
+  }
+  CloseSettings(settings);
+  // The splash window goes, and the hint dialog it owns with it.
+  toolkit.CloseWindow(bench::kMainWindow);
 
   const int window =
       toolkit.OpenWindow(bench::kMainWindow, kBenchWindowSize, kBenchWindowSize,

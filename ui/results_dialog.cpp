@@ -3,46 +3,10 @@
 #include <string>
 
 #include "bench/window_titles.h"
+#include "ui/dialog_answer.h"
 #include "ui/fonts.h"
 
 namespace ui {
-namespace {
-
-using platform::Event;
-using platform::EventKind;
-
-constexpr int kNoResult = -1;
-
-struct ResultsControls {
-  int textBox = platform::kNoControl;
-  int repeat = platform::kNoControl;
-  int quit = platform::kNoControl;
-};
-
-// The dialog's answer to one event, or kNoResult to go on waiting.
-int Answer(const Event& event, const ResultsControls& controls, platform::Toolkit& toolkit) {
-  switch (event.kind) {
-    case EventKind::CloseRequest:
-      return 0;
-    case EventKind::ControlActivated:
-      if (event.number == controls.quit) return 0;
-      if (event.number == controls.repeat) return 1;
-      return kNoResult;
-    case EventKind::Shortcut:
-      if (event.number == kResultsEscape) return 0;
-      if (event.number == kResultsReturn) {
-        // Return acts for the button that has the focus; in the text box it does nothing.
-        const int focused = toolkit.FocusedControl();
-        if (focused == controls.repeat) return 1;
-        if (focused == controls.quit) return 0;
-      }
-      return kNoResult;
-    default:
-      return kNoResult;
-  }
-}
-
-}  // namespace
 
 int ShowResultsDialog(platform::Toolkit& toolkit, int owner, std::string_view resultsText) {
   const std::string text(resultsText);
@@ -58,17 +22,19 @@ int ShowResultsDialog(platform::Toolkit& toolkit, int owner, std::string_view re
   toolkit.SetControlFont(heading, kHeadingFont);
   toolkit.AddText(200, 20, 180, 25, "Angaben in FPS", platform::TextAlign::Right);
 
-  ResultsControls controls;
-  controls.textBox = toolkit.AddTextBox(90, 45, 290, 70);
-  toolkit.SetControlText(controls.textBox, text);
-  controls.repeat = toolkit.AddButton(100, 130, 95, 24, "Wiederholen", false);
-  controls.quit = toolkit.AddButton(205, 130, 95, 24, "Beenden", true);
-  toolkit.SetFocus(controls.quit);
+  const int textBox = toolkit.AddTextBox(90, 45, 290, 70);
+  toolkit.SetControlText(textBox, text);
+  const int repeat = toolkit.AddButton(100, 130, 95, 24, "Wiederholen", false);
+  const int quit = toolkit.AddButton(205, 130, 95, 24, "Beenden", true);
+  toolkit.SetFocus(quit);
   toolkit.AddShortcut(dialog, platform::Key::Return, kResultsReturn);
   toolkit.AddShortcut(dialog, platform::Key::Escape, kResultsEscape);
 
-  int result = kNoResult;
-  while (result == kNoResult) result = Answer(toolkit.WaitEvent(), controls, toolkit);
+  // Return in the text box does nothing; everything but "Wiederholen" ends the program.
+  int result = kNoAnswer;
+  while (result == kNoAnswer) {
+    result = ButtonDialogAnswer(toolkit.WaitEvent(), toolkit, repeat, quit);
+  }
 
   toolkit.CloseWindow(dialog);
   if (icon >= 0) toolkit.ReleaseImage(icon);

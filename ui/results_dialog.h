@@ -3,13 +3,14 @@
 #include <string_view>
 
 #include "platform/toolkit.h"
+#include "ui/dialog_answer.h"
 
 namespace ui {
 
 // The dialog's keyboard shortcuts. The benchmark window's Escape is also number 1, so
 // Escape there counts as Return here.
-inline constexpr int kResultsEscape = 0;
-inline constexpr int kResultsReturn = 1;
+inline constexpr int kResultsEscape = kDialogEscape;
+inline constexpr int kResultsReturn = kDialogReturn;
 
 // Shows the results (code page 1252, newest line first) in a dialog owned by and centred
 // on `owner`, and waits for the user. Returns 1 for "Wiederholen" and 0 for every other way

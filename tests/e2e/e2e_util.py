@@ -47,16 +47,46 @@ def require_display():
 # --------------------------------------------------------------------------
 # The program under test
 
+# A settings file that switches the hint dialog off, as the program writes it.
+HINT_OFF = b"HideTip = 1\r\n"
+
+
+def settings_file(config):
+    """The settings file inside an XDG_CONFIG_HOME folder."""
+    return os.path.join(config, "Zendravo", "Kerbo.ini")
+
+
+def read_settings(config):
+    """The settings file's bytes, or None when there is none."""
+    try:
+        with open(settings_file(config), "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
 class App:
     """The program, started with its output going to files and with a private
-    HOME and XDG_CONFIG_HOME, so no setting of the user is read or written."""
+    HOME and XDG_CONFIG_HOME, so no setting of the user is read or written.
 
-    def __init__(self, binary, args=(), extra_env=None, stdout_reader_gone=False):
+    `settings` is written as the settings file before the start (None: no file,
+    as on a first start); by default the hint dialog is switched off. `config`
+    names an XDG_CONFIG_HOME folder of the caller's, to share it between starts;
+    then `settings` is left alone."""
+
+    def __init__(self, binary, args=(), extra_env=None, stdout_reader_gone=False,
+                 settings=HINT_OFF, config=None):
         self.dir = tempfile.mkdtemp(prefix="e2e-app-")
         home = os.path.join(self.dir, "home")
-        config = os.path.join(self.dir, "config")
         os.makedirs(home)
-        os.makedirs(config)
+        if config is None:
+            config = os.path.join(self.dir, "config")
+            os.makedirs(config)
+            if settings is not None:
+                os.makedirs(os.path.dirname(settings_file(config)))
+                with open(settings_file(config), "wb") as f:
+                    f.write(settings)
+        self.config = config
         env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config)
         env.update(extra_env or {})
         self.stdout_path = os.path.join(self.dir, "stdout.txt")
@@ -193,22 +223,45 @@ def find_windows(title, prefix=False, pid=None):
     return found
 
 
-def wait_for_window(title, prefix=False, pid=None, timeout=30.0, app=None):
+def wait_for_window(title, prefix=False, pid=None, timeout=30.0, app=None, framed=False):
     """Waits for exactly one visible top-level window with that title (or
-    title prefix) and returns its id. With `app`, fails early when it exits."""
+    title prefix) and returns its id. With `app`, fails early when it exits.
+    With `framed`, only windows with a title bar count: the splash window,
+    which carries the same title, is left out."""
+    what = ("framed " if framed else "") + f"window titled {title!r}"
     deadline = time.monotonic() + timeout
     while True:
         found = find_windows(title, prefix=prefix, pid=pid)
+        if framed:
+            found = [w for w in found if is_framed(w)]
         if len(found) == 1:
             return found[0]
         if len(found) > 1:
-            raise E2EError(f"{len(found)} windows titled {title!r}: {found}")
+            raise E2EError(f"{len(found)} of {what}: {found}")
         if app is not None and not app.running():
-            raise E2EError(f"no window {title!r}; {app.describe()}")
+            raise E2EError(f"no {what}; {app.describe()}")
         if time.monotonic() > deadline:
             extra = f"\n{app.describe()}" if app is not None else ""
-            raise E2EError(f"no window titled {title!r} within {timeout} s{extra}")
+            raise E2EError(f"no {what} within {timeout} s{extra}")
         time.sleep(0.1)
+
+
+def wait_for_framed_window(title, **options):
+    """wait_for_window for a window with a title bar."""
+    return wait_for_window(title, framed=True, **options)
+
+
+def is_viewable(wid):
+    """The window exists and is mapped (shown)."""
+    res = subprocess.run(["xwininfo", "-id", str(wid)], capture_output=True,
+                         timeout=TOOL_TIMEOUT)
+    return res.returncode == 0 and b"IsViewable" in res.stdout
+
+
+def is_framed(wid):
+    """The window manager has put a title bar on it (the splash window has none)."""
+    extents = frame_extents(wid)
+    return extents is not None and extents.top > 0
 
 
 def window_exists(wid):

@@ -48,7 +48,7 @@ class BenchmarkWindowTest(unittest.TestCase):
         enough that keys sent during it reach the run, not the results dialog."""
         app = u.App(BINARY, [str(seconds)])
         self.addCleanup(app.close)
-        wid = u.wait_for_window(TITLE, prefix=True, timeout=START_TIMEOUT, app=app)
+        wid = u.wait_for_framed_window(TITLE, prefix=True, timeout=START_TIMEOUT, app=app)
         return app, wid
 
     def watch_titles(self, wid):

@@ -41,7 +41,7 @@ class ResultsDialogTest(unittest.TestCase):
         """Starts one-second runs; returns (app, benchmark window)."""
         app = u.App(BINARY, ["1"], **options)
         self.addCleanup(app.close)
-        bench = u.wait_for_window(TITLE, prefix=True, timeout=START_TIMEOUT, app=app)
+        bench = u.wait_for_framed_window(TITLE, prefix=True, timeout=START_TIMEOUT, app=app)
         return app, bench
 
     def wait_for_dialog(self, app, bench):

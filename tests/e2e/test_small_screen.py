@@ -24,7 +24,7 @@ class SmallScreenTest(unittest.TestCase):
         self.assertLess(screen_h, 512 + 40, "run this on a small screen (--screen 480x400)")
         app = u.App(BINARY, ["10"])  # still running when Escape comes
         self.addCleanup(app.close)
-        wid = u.wait_for_window(TITLE, prefix=True, timeout=30.0, app=app)
+        wid = u.wait_for_framed_window(TITLE, prefix=True, timeout=30.0, app=app)
         client, frame = u.wait_until_placed(wid)
 
         outer = (client.width + frame.left + frame.right, client.height + frame.top + frame.bottom)

@@ -2,6 +2,9 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,8 +13,10 @@
 namespace fakes {
 
 // A toolkit that keeps a log of what the program asked for and hands out scripted events.
-// Polls with nothing scripted return no event; a wait with nothing scripted logs "wait
-// starved" and returns a close request (it would block for ever in the real program).
+// Polls with nothing scripted return no event. A wait with nothing scripted is time passing
+// without the user: the oldest live window timer fires ("tick W T"); with no timer it logs
+// "wait starved" and returns a close request (it would block for ever in the real program).
+// A loop that ignores ticks for ever makes the fake throw instead of hanging the test.
 // Tab and Shift+Tab, which never reach the event stream, are modelled by PressTab over the
 // tab-stop controls in creation order.
 class FakeToolkit final : public platform::Toolkit {
@@ -42,6 +47,7 @@ class FakeToolkit final : public platform::Toolkit {
   }
   void CloseWindow(int window) override {
     Log("close " + std::to_string(window));
+    std::erase_if(m_timers, [&](const TimerOf& timer) { return timer.window == window; });
     std::erase_if(m_tabStops, [&](const TabStopOf& stop) {
       if (stop.window != window) return false;
       if (stop.control == focused) focused = platform::kNoControl;  // the owner is active now
@@ -57,12 +63,19 @@ class FakeToolkit final : public platform::Toolkit {
   void AddTimer(int window, int timer, int periodMs) override {
     Log("timer " + std::to_string(window) + " " + std::to_string(timer) + " " +
         std::to_string(periodMs));
+    m_timers.push_back({window, timer});
   }
+  // Chosen image numbers are 900 upwards; the title picture is 400 x 225, the icons 48 x 48.
   int DecodeImage(int image, std::string_view asset) override {
     Log("image " + std::string(asset));
-    return image == platform::kToolkitChooses ? 900 : image;
+    const int number = image == platform::kToolkitChooses ? m_nextImage++ : image;
+    m_imageSizes[number] = asset == "splash" ? platform::Size{400, 225} : platform::Size{48, 48};
+    return number;
   }
-  platform::Size ImageSize(int) override { return {48, 48}; }
+  platform::Size ImageSize(int image) override {
+    const auto it = m_imageSizes.find(image);
+    return it != m_imageSizes.end() ? it->second : platform::Size{};
+  }
   void ReleaseImage(int image) override { Log("release image " + std::to_string(image)); }
   int AddImage(int x, int y, int w, int h, int image) override {
     return Control("image " + std::to_string(image), x, y, w, h);
@@ -74,7 +87,9 @@ class FakeToolkit final : public platform::Toolkit {
                    x, y, w, h);
   }
   int AddCheckBox(int x, int y, int w, int h, std::string_view text) override {
-    return TabStop(Control("check '" + std::string(text) + "'", x, y, w, h));
+    const int control = TabStop(Control("check '" + std::string(text) + "'", x, y, w, h));
+    m_checkBoxes.insert(control);
+    return control;
   }
   int AddButton(int x, int y, int w, int h, std::string_view text, bool isDefault) override {
     return TabStop(Control(std::string(isDefault ? "default " : "") + "button '" +
@@ -92,14 +107,21 @@ class FakeToolkit final : public platform::Toolkit {
   }
   void SetFocus(int control) override { focused = control; }
   int FocusedControl() override { return focused; }
-  bool IsChecked(int) override { return false; }
+  bool IsChecked(int control) override { return m_checked.contains(control); }
   platform::Event WaitEvent() override {
     if (onWait) onWait();
-    if (events.empty()) {
-      Log("wait starved");
-      return {platform::EventKind::CloseRequest, 0, 0};
+    if (!events.empty()) {
+      m_idleTicks = 0;
+      return Take();
     }
-    return Take();
+    if (!m_timers.empty()) {
+      if (++m_idleTicks > kMaxIdleTicks) throw std::runtime_error("a wait that never ends");
+      const TimerOf timer = m_timers.front();
+      Log("tick " + std::to_string(timer.window) + " " + std::to_string(timer.number));
+      return {platform::EventKind::Timer, timer.window, timer.number};
+    }
+    Log("wait starved");
+    return {platform::EventKind::CloseRequest, 0, 0};
   }
   platform::Event PollEvent() override {
     if (onPoll) onPoll();
@@ -110,6 +132,14 @@ class FakeToolkit final : public platform::Toolkit {
     ++errors;
     Log("error '" + std::string(text) + "'");
   }
+
+  // A click on the control (or Space while it has the focus): a check box toggles first,
+  // then the control's activation is queued.
+  void Activate(int window, int control) {
+    if (m_checkBoxes.contains(control) && !m_checked.erase(control)) m_checked.insert(control);
+    events.push_back({platform::EventKind::ControlActivated, window, control});
+  }
+  int CurrentWindow() const { return m_currentWindow; }
 
   // Moves the focus to the next (or previous) tab stop, wrapping round.
   void PressTab(bool backwards = false) {
@@ -144,7 +174,18 @@ class FakeToolkit final : public platform::Toolkit {
     int window;
     int control;
   };
+  struct TimerOf {
+    int window;
+    int number;
+  };
+  static constexpr int kMaxIdleTicks = 1000;
   std::vector<TabStopOf> m_tabStops;
+  std::vector<TimerOf> m_timers;
+  std::set<int> m_checkBoxes;
+  std::set<int> m_checked;
+  std::map<int, platform::Size> m_imageSizes;
+  int m_idleTicks = 0;
+  int m_nextImage = 900;
   int m_currentWindow = -1;
   int m_nextWindow = 1000;
   int m_nextControl = 100;

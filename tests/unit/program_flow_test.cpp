@@ -2,19 +2,64 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "fakes/fake_device.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/scripted_clock.h"
+#include "fakes/scripted_user.h"
 
 namespace {
 
 using platform::Event;
 using platform::EventKind;
 
+namespace fs = std::filesystem;
+
+// A private XDG_CONFIG_HOME for one test, removed afterwards.
+class ConfigHome {
+ public:
+  ConfigHome() {
+    std::string pattern = (fs::temp_directory_path() / "flow-test-XXXXXX").string();
+    m_root = mkdtemp(pattern.data());
+    if (const char* old = getenv("XDG_CONFIG_HOME")) m_old = old;
+    setenv("XDG_CONFIG_HOME", m_root.c_str(), 1);
+  }
+  ~ConfigHome() {
+    if (m_old) {
+      setenv("XDG_CONFIG_HOME", m_old->c_str(), 1);
+    } else {
+      unsetenv("XDG_CONFIG_HOME");
+    }
+    fs::remove_all(m_root);
+  }
+  fs::path Folder() const { return m_root / "Zendravo"; }
+  fs::path File() const { return Folder() / "Kerbo.ini"; }
+  void Write(const std::string& bytes) const {
+    fs::create_directories(Folder());
+    std::ofstream(File(), std::ios::binary) << bytes;
+  }
+  // The file's bytes, or nullopt when there is no file.
+  std::optional<std::string> Read() const {
+    std::ifstream in(File(), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  fs::path m_root;
+  std::optional<std::string> m_old;
+};
+
 struct FlowFixture : ::testing::Test {
+  ConfigHome config;  // the hint is switched off unless a test says otherwise
   fakes::FakeToolkit toolkit;
   fakes::FakeDevice device;
   fakes::ScriptedClock clock{5000};
@@ -24,6 +69,7 @@ struct FlowFixture : ::testing::Test {
   int frames = 0;
 
   void SetUp() override {
+    config.Write("HideTip = 1\r\n");
     device.onPresent = [this] {
       clock.now += 10;
       ++frames;
@@ -44,9 +90,16 @@ TEST_F(FlowFixture, StartsTheBenchmarkWindowAndEscapeEndsTheRunWithoutResult) {
                              "font 4 Arial 9",
                              "font 5 Arial 10 bold",
                              "default font 4",
+                             "image splash",
+                             "open 0 400x225 'Grafikkarten-Benchmark | Tessolar' popup owner -1",
+                             "control 100 image 2 at 0,0 400x225",
+                             "timer 0 3 2000",
+                             "tick 0 3",
+                             "close 0",
                              "open 0 512x512 'Grafikkarten-Benchmark | Tessolar' titled owner -1",
                              "shortcut 0 Escape 1",
                          }));
+  EXPECT_EQ(config.Read(), "HideTip = 1\r\n") << "read, never written";
   EXPECT_EQ(device.log[0], "surface 0 0,0 512x512");
   EXPECT_EQ(device.log[1], "texture 1 1024x1024");
   EXPECT_EQ(frames, 25);
@@ -64,7 +117,8 @@ struct DialogAnswers {
   std::size_t shown = 0;
   void Install() {
     toolkit.onWait = [this] {
-      if (!toolkit.events.empty() || shown == answers.size()) return;
+      const bool dialogOpen = toolkit.CurrentWindow() >= 1000;
+      if (!dialogOpen || !toolkit.events.empty() || shown == answers.size()) return;
       if (answers[shown++]) toolkit.PressTab(true);
       toolkit.events.push_back({EventKind::Shortcut, 999 + static_cast<int>(shown), 1});
     };
@@ -82,9 +136,9 @@ TEST_F(FlowFixture, RepeatRunsInTheSameWindowAndShowsNewestResultFirst) {
   EXPECT_EQ(std::count(device.log.begin(), device.log.end(), "surface 0 0,0 512x512"), 1);
   EXPECT_EQ(std::count(device.log.begin(), device.log.end(), "texture 1 1024x1024"), 1);
   const std::vector<std::string> expectedTexts = {
-      "text of 103 ' Lauf 1 : 100,00 ( \xB1 0,00 )'",
-      "text of 109 ' Lauf 2 : 100,00 ( \xB1 0,00 )\n Lauf 1 : 100,00 ( \xB1 0,00 )'",
-      "text of 115 ' Lauf 3 : 100,00 ( \xB1 0,00 )\n Lauf 2 : 100,00 ( \xB1 0,00 )\n"
+      "text of 104 ' Lauf 1 : 100,00 ( \xB1 0,00 )'",
+      "text of 110 ' Lauf 2 : 100,00 ( \xB1 0,00 )\n Lauf 1 : 100,00 ( \xB1 0,00 )'",
+      "text of 116 ' Lauf 3 : 100,00 ( \xB1 0,00 )\n Lauf 2 : 100,00 ( \xB1 0,00 )\n"
       " Lauf 1 : 100,00 ( \xB1 0,00 )'",
   };
   std::vector<std::string> texts;
@@ -94,12 +148,12 @@ TEST_F(FlowFixture, RepeatRunsInTheSameWindowAndShowsNewestResultFirst) {
     if (line.rfind("open", 0) == 0) opened.push_back(line);
   }
   EXPECT_EQ(texts, expectedTexts);
-  EXPECT_EQ(opened.size(), 4u);
-  for (std::size_t i = 1; i < opened.size(); ++i) {
-    EXPECT_EQ(opened[i], "open " + std::to_string(999 + i) +
+  EXPECT_EQ(opened.size(), 5u);  // the splash, the benchmark window, three dialogs
+  for (std::size_t i = 2; i < opened.size(); ++i) {
+    EXPECT_EQ(opened[i], "open " + std::to_string(998 + i) +
                              " 400x170 'Grafikkarten-Benchmark | Tessolar' titled owner 0");
   }
-  EXPECT_EQ(toolkit.log.back(), "release image 900") << "the last dialog closed";
+  EXPECT_EQ(toolkit.log.back(), "release image 902") << "the last dialog closed";
 
   // Each finished run's line on stdout, as UTF-8, in the order the runs finished.
   EXPECT_EQ(out.str(),
@@ -172,6 +226,102 @@ TEST_F(FlowFixture, SoftwareRendererIsWarnedAbout) {
   EscapeAfterFrame(1);
   EXPECT_EQ(app::RunProgram(platform, "1"), 0);
   EXPECT_NE(err.str().find("Software"), std::string::npos);
+}
+
+// The hint gate between the splash and the benchmark window, with the settings file's
+// bytes before and after. The user acts only once the hint dialog is open.
+TEST_F(FlowFixture, HintGateTable) {
+  constexpr const char* kNoFile = nullptr;
+  struct Row {
+    const char* name;
+    const char* before;  // the settings file, or kNoFile
+    std::vector<std::string> actions;
+    bool hintShown;
+    bool benchmarkRuns;
+    const char* after;
+  };
+  const std::string tick = "click check";
+  const Row rows[] = {
+      {"first start, Return accepts, nothing written", kNoFile, {"return"}, true, true, kNoFile},
+      {"first start, Escape ends", kNoFile, {"escape"}, true, false, kNoFile},
+      {"tick, Akzeptieren", kNoFile, {tick, "click 'Akzeptieren'"}, true, true,
+       "HideTip = 1\r\n"},
+      {"tick with Space, Abbrechen: ends, the tick is kept", kNoFile,
+       {"shift+tab", "space", "click 'Abbrechen'"}, true, false, "HideTip = 1\r\n"},
+      {"tick, close request for the splash window", kNoFile, {tick, "close owner"}, true,
+       false, "HideTip = 1\r\n"},
+      {"tick and untick, Abbrechen", kNoFile, {tick, tick, "tab", "return"}, true, false,
+       "HideTip = 0\r\n"},
+      {"HideTip 0 shows the hint", "HideTip = 0\r\n", {"return"}, true, true,
+       "HideTip = 0\r\n"},
+      {"lower-case key, ticked", "hidetip=0", {tick, "return"}, true, true, "HideTip = 1\r\n"},
+      {"HideTip -1 skips the hint", "HideTip = -1\r\n", {}, false, true, "HideTip = -1\r\n"},
+      {"HideTip 7abc skips the hint", "  HIDETIP\t=7abc\n\n", {}, false, true,
+       "  HIDETIP\t=7abc\n\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ConfigHome home;
+    if (row.before != kNoFile) home.Write(row.before);
+    fakes::FakeToolkit gate;
+    fakes::ScriptedUser user{gate, {row.actions.begin(), row.actions.end()}, 1000};
+    gate.onWait = [&] {
+      while (gate.CurrentWindow() >= 1000 && !user.actions.empty() && gate.events.empty()) {
+        user.Act(user.Take());
+      }
+    };
+    EscapeAfterFrame(1);
+    gate.onPoll = toolkit.onPoll = [&] {
+      if (frames > 0) gate.events.push_back({EventKind::Shortcut, 0, 1});
+    };
+    frames = 0;
+    app::Platform started{gate, device, clock, out, err, 7};
+    EXPECT_EQ(app::RunProgram(started, "1"), 0);
+
+    const auto& log = gate.log;
+    const auto hint = std::find(log.begin(), log.end(),
+                                "open 1000 400x150 'Grafikkarten-Benchmark | Tessolar' titled "
+                                "owner 0");
+    const auto bench = std::find(log.begin(), log.end(),
+                                 "open 0 512x512 'Grafikkarten-Benchmark | Tessolar' titled "
+                                 "owner -1");
+    EXPECT_EQ(hint != log.end(), row.hintShown);
+    EXPECT_EQ(bench != log.end(), row.benchmarkRuns);
+    EXPECT_EQ(frames > 0, row.benchmarkRuns);
+    if (row.benchmarkRuns) {
+      // The splash window, and the hint dialog it owns, go before the benchmark window comes.
+      EXPECT_EQ(*std::prev(bench), "close 0");
+      if (row.hintShown) {
+        EXPECT_LT(hint, bench);
+      }
+    } else {
+      EXPECT_EQ(std::find(log.begin(), log.end(), "close 0"), log.end());
+    }
+    EXPECT_TRUE(user.actions.empty());
+    EXPECT_TRUE(fs::is_directory(home.Folder()));
+    EXPECT_EQ(home.Read(), row.after == kNoFile ? std::nullopt
+                                                : std::optional<std::string>(row.after));
+  }
+}
+
+TEST_F(FlowFixture, ATickBeforeCancellingSkipsTheHintAtTheNextStart) {
+  ConfigHome home;
+  for (const bool firstStart : {true, false}) {
+    SCOPED_TRACE(firstStart ? "first start" : "second start");
+    fakes::FakeToolkit again;
+    fakes::ScriptedUser user{again, {"shift+tab", "space", "escape"}, 1000};
+    again.onWait = [&] {
+      if (again.CurrentWindow() >= 1000 && again.events.empty()) user.Act(user.Take());
+    };
+    again.onPoll = [&] { again.events.push_back({EventKind::Shortcut, 0, 1}); };
+    app::Platform started{again, device, clock, out, err, 7};
+    EXPECT_EQ(app::RunProgram(started, "1"), 0);
+    EXPECT_EQ(again.log[3], "image splash");
+    EXPECT_EQ(again.log[8], firstStart
+                                ? "open 1000 400x150 'Grafikkarten-Benchmark | Tessolar' titled owner 0"
+                                : "close 0");
+  }
+  EXPECT_EQ(home.Read(), "HideTip = 1\r\n");
 }
 
 }  // namespace

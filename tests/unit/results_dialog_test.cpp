@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fakes/fake_toolkit.h"
+#include "fakes/scripted_user.h"
 
 namespace {
 
@@ -16,55 +17,7 @@ using platform::EventKind;
 constexpr int kBenchWindow = 0;
 constexpr char kTwoRuns[] = " Lauf 2 : 1,00 ( \xB1 0,00 )\n Lauf 1 : 2,00 ( \xB1 0,50 )";
 
-// The number of the control whose log entry contains `what`, or -1.
-int ControlNumber(const std::vector<std::string>& log, const std::string& what) {
-  for (const std::string& line : log) {
-    if (line.rfind("control ", 0) == 0 && line.find(what) != std::string::npos) {
-      return std::stoi(line.substr(8));
-    }
-  }
-  return -1;
-}
-
-// Plays a user's actions into the fake, one event's worth before each wait. Tab moves the
-// focus without an event, as the real toolkit does.
-struct ScriptedUser {
-  fakes::FakeToolkit& toolkit;
-  std::deque<std::string> actions;
-  int dialog = -1;
-
-  void Install() {
-    toolkit.onWait = [this] {
-      while (!actions.empty() && toolkit.events.empty()) Act(Take());
-    };
-  }
-  std::string Take() {
-    std::string action = actions.front();
-    actions.pop_front();
-    return action;
-  }
-  void Act(const std::string& action) {
-    const auto& log = toolkit.log;
-    if (action == "tab") return toolkit.PressTab();
-    if (action == "shift+tab") return toolkit.PressTab(true);
-    if (action == "return") return Push({EventKind::Shortcut, dialog, 1});
-    if (action == "escape") return Push({EventKind::Shortcut, dialog, 0});
-    if (action == "close dialog") return Push({EventKind::CloseRequest, dialog, 0});
-    if (action == "close bench window") return Push({EventKind::CloseRequest, kBenchWindow, 0});
-    if (action == "timer") return Push({EventKind::Timer, kBenchWindow, 3});
-    if (action == "escape in bench window") {
-      toolkit.focused = platform::kNoControl;  // the benchmark window is active
-      return Push({EventKind::Shortcut, kBenchWindow, 1});
-    }
-    if (action.rfind("click ", 0) == 0) {
-      const int control = ControlNumber(log, action.substr(6));
-      ASSERT_GE(control, 0) << action;
-      return Push({EventKind::ControlActivated, dialog, control});
-    }
-    FAIL() << "unknown action " << action;
-  }
-  void Push(const Event& event) { toolkit.events.push_back(event); }
-};
+using fakes::ScriptedUser;
 
 TEST(ResultsDialog, BuildsTheDialogOverItsOwnerAndClosesIt) {
   fakes::FakeToolkit toolkit;
@@ -104,9 +57,9 @@ TEST(ResultsDialog, UserActionsTable) {
       {"Escape", {"escape"}, 0},
       {"Escape with Wiederholen focused", {"shift+tab", "escape"}, 0},
       {"close box of the dialog", {"close dialog"}, 0},
-      {"close request for the benchmark window", {"close bench window"}, 0},
+      {"close request for the benchmark window", {"close owner"}, 0},
       {"the benchmark window's Escape does nothing",
-       {"escape in bench window", "click 'Wiederholen'"}, 1},
+       {"escape in owner", "click 'Wiederholen'"}, 1},
       {"click Wiederholen", {"click 'Wiederholen'"}, 1},
       {"click Beenden", {"click 'Beenden'"}, 0},
       {"clicks elsewhere and timers are ignored",
