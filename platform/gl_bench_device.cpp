@@ -250,8 +250,14 @@ bool GlBenchDevice::PresentSurface() {
   if (!m_window || !m_window->isExposed()) return true;  // nothing on the screen to copy into yet
   glBindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  glBlitFramebuffer(0, 0, m_width, m_height, 0, 0, m_width, m_height, GL_COLOR_BUFFER_BIT,
-                    GL_NEAREST);
+  // The surface keeps the client size in the window's own units, so the work per frame does
+  // not depend on the desktop's scale factor; the copy stretches it over the device pixels.
+  const qreal ratio = m_window->devicePixelRatio();
+  const int shownWidth = qRound(m_width * ratio);
+  const int shownHeight = qRound(m_height * ratio);
+  const bool stretched = shownWidth != m_width || shownHeight != m_height;
+  glBlitFramebuffer(0, 0, m_width, m_height, 0, 0, shownWidth, shownHeight, GL_COLOR_BUFFER_BIT,
+                    stretched ? GL_LINEAR : GL_NEAREST);
   m_context->swapBuffers(m_window);
   glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
   return true;

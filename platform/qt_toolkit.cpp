@@ -81,8 +81,13 @@ void QtToolkit::PlaceWindow(QWidget* widget, int width, int height, WindowStyle 
   // window a thicker bottom edge). The native window must exist before it is asked.
   widget->setFixedSize(width, height);
   widget->winId();
-  const FrameExtents frame =
+  FrameExtents frame =
       style == WindowStyle::Popup ? FrameExtents{} : RequestFrameExtents(widget->winId());
+  // The window manager answers in device pixels, the layout works in the window's own units:
+  // they differ when the desktop is scaled (within a pixel at fractional factors).
+  const qreal ratio = widget->devicePixelRatioF();
+  const auto units = [ratio](int devicePixels) { return qRound(devicePixels / ratio); };
+  frame = {units(frame.left), units(frame.right), units(frame.top), units(frame.bottom)};
   QScreen* screen = QGuiApplication::primaryScreen();
   const QRect available = screen != nullptr ? screen->geometry() : QRect(0, 0, 800, 600);
   int outerWidth = width + frame.left + frame.right;
