@@ -200,6 +200,7 @@ void QtToolkit::AddTimer(int window, int timer, int periodMs) {
   QWidget* widget = WindowWidget(window);
   if (widget == nullptr) return;
   auto* qtimer = new QTimer(widget);
+  qtimer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % early
   QObject::connect(qtimer, &QTimer::timeout, widget,
                    [this, window, timer] { Queue({EventKind::Timer, window, timer}); });
   qtimer->start(periodMs);
