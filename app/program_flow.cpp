@@ -3,12 +3,12 @@
 #include <ostream>
 #include <string>
 
+#include "app/settings_file.h"
 #include "bench/run_loop.h"
 #include "bench/run_statistics.h"
 #include "bench/test_scene.h"
 #include "bench/window_titles.h"
 #include "platform/cp1252.h"
-#include "app/settings_file.h"
 #include "ui/hint_dialog.h"
 #include "ui/results_dialog.h"
 #include "ui/splash_screen.h"
